@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// Where the technician's work is kept: the folder of the program file when it can be
+// written, otherwise the application's per-user configuration folder, so that a copy
+// installed in a system folder still keeps its table.
+QString defaultDataFolder();
+
+// The automatic configuration file inside a data folder, with native separators.
+QString automaticConfigPath(const QString& dataFolder);
+
+// The folder whose "COM<n>" entries name the device of port n.
+QString portsFolder(const QString& dataFolder);
