@@ -277,7 +277,8 @@ void MainWindow::connectHandlers()
     onClick("按钮12", [this] { m_procedures->writeLearningPage(3); });
     onClick("按钮13", [this] { m_procedures->sendTestText(); });
     connect(m_onTopBox, &QCheckBox::clicked, this, [this] { applyAlwaysOnTop(); });
-    connect(m_port, &SerialPort::dataArrived, m_monitor, &ReceiveMonitor::showReceivedByte);
+    // A whole delivery is shown at once: the log's text is the same as byte by byte.
+    connect(m_port, &SerialPort::deliveryArrived, m_monitor, &ReceiveMonitor::showReceivedBytes);
     connect(m_port, &SerialPort::lost, this, [this] { showClosedState(); });
 }
 

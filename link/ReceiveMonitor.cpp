@@ -17,12 +17,35 @@ ReceiveMonitor::ReceiveMonitor(QPlainTextEdit* log, QTimer* idleTimer, QObject* 
     m_log->setUndoRedoEnabled(false);
 }
 
-void ReceiveMonitor::showReceivedByte(int value)
+namespace {
+
+void appendPiece(QString& text, int value)
 {
     static const char digits[] = "0123456789ABCDEF";
-    const QChar piece[3] = {QLatin1Char(digits[(value >> 4) & 0xF]),
-                            QLatin1Char(digits[value & 0xF]), QLatin1Char(' ')};
-    appendToLog(QString(piece, 3));
+    text.append(QLatin1Char(digits[(value >> 4) & 0xF]));
+    text.append(QLatin1Char(digits[value & 0xF]));
+    text.append(QLatin1Char(' '));
+}
+
+} // namespace
+
+void ReceiveMonitor::showReceivedByte(int value)
+{
+    QString piece;
+    appendPiece(piece, value);
+    appendToLog(piece);
+    setIdleInterval(idleIntervalMs);
+}
+
+void ReceiveMonitor::showReceivedBytes(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    QString pieces;
+    pieces.reserve(bytes.size() * 3);
+    for (const char byte : bytes)
+        appendPiece(pieces, quint8(byte));
+    appendToLog(pieces);
     setIdleInterval(idleIntervalMs);
 }
 

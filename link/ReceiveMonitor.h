@@ -19,6 +19,9 @@ public:
     ReceiveMonitor(QPlainTextEdit* log, QTimer* idleTimer, QObject* parent = nullptr);
 
     void showReceivedByte(int value);
+    // A whole delivery at once: the same text as byte by byte, since the idle timer cannot
+    // tick between the bytes of one delivery.
+    void showReceivedBytes(const QByteArray& bytes);
     void endLogLine();
     void clearLog();
     // Inserts at the end of the log whatever the caret, and scrolls the end into view. What

@@ -116,6 +116,7 @@ void SerialPort::deliverReceivedBytes()
         if (m_port != current) // a receiver restarted or closed the port
             return;
     }
+    emit deliveryArrived(received);
 }
 
 void SerialPort::handleError(QSerialPort::SerialPortError error)

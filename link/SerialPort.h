@@ -43,6 +43,9 @@ public:
 signals:
     // One received byte, 0..255.
     void dataArrived(int byteValue);
+    // The same bytes, once per delivery, after their dataArrived signals: for a receiver
+    // that shows a whole delivery at once.
+    void deliveryArrived(const QByteArray& bytes);
     // The device went away while open (adapter unplugged, line hung up); the port is closed.
     void lost();
 
