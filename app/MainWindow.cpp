@@ -429,37 +429,36 @@ void MainWindow::saveConfiguration()
     }
 }
 
-void MainWindow::openConfigurationFile()
+std::optional<QString> MainWindow::chooseConfigFile(FileDialogRequest::Kind kind)
 {
+    // The dialog keeps its settings between uses: the last file chosen, and the default
+    // suffix once Save As has set it.
     FileDialogRequest request;
-    request.kind = FileDialogRequest::Kind::Open;
+    request.kind = kind;
     request.filter = fileFilter;
     request.defaultSuffix = m_dialogDefaultSuffix;
     request.fileName = m_lastDialogFile;
     const std::optional<QString> chosen = m_dialogs.chooseFile(request);
-    if (!chosen)
-        return;
-    m_lastDialogFile = *chosen;
-    m_configPath = QDir::toNativeSeparators(*chosen);
-    setCaptionToConfigPath();
-    loadConfiguration();
+    if (chosen) {
+        m_lastDialogFile = *chosen;
+        m_configPath = QDir::toNativeSeparators(*chosen);
+        // The caption changes before the file is read or written.
+        setCaptionToConfigPath();
+    }
+    return chosen;
+}
+
+void MainWindow::openConfigurationFile()
+{
+    if (chooseConfigFile(FileDialogRequest::Kind::Open))
+        loadConfiguration();
 }
 
 void MainWindow::saveConfigurationAs()
 {
     m_dialogDefaultSuffix = QStringLiteral("tvkcf");
-    FileDialogRequest request;
-    request.kind = FileDialogRequest::Kind::Save;
-    request.filter = fileFilter;
-    request.defaultSuffix = m_dialogDefaultSuffix;
-    request.fileName = m_lastDialogFile;
-    const std::optional<QString> chosen = m_dialogs.chooseFile(request);
-    if (!chosen)
-        return;
-    m_lastDialogFile = *chosen;
-    m_configPath = QDir::toNativeSeparators(*chosen);
-    setCaptionToConfigPath();
-    saveConfiguration();
+    if (chooseConfigFile(FileDialogRequest::Kind::Save))
+        saveConfiguration();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/UserDialogs.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -22,7 +24,6 @@ class PagedTabControl;
 class PortLocator;
 class ReceiveMonitor;
 class SerialPort;
-class UserDialogs;
 class BusProcedures;
 
 // The tool's one window. Its controls are the data model: every handler reads what it needs
@@ -85,6 +86,8 @@ private:
     void fitOuterSize();
     void setStatusText(const QString& text);
     void setCaptionToConfigPath();
+    // Shows the file dialog; a chosen file becomes the current configuration file.
+    std::optional<QString> chooseConfigFile(FileDialogRequest::Kind kind);
 
     QString m_dataFolder;
     UserDialogs& m_dialogs;

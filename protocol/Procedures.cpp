@@ -223,11 +223,13 @@ void BusProcedures::sendTestText()
     ProcedureScope scope(m_window);
     if (!scope.started())
         return;
-    if (!checkDataText(m_controls.testBox->text()))
+    // The checked text is what is sent and echoed: the box stays editable during the wait.
+    const QString text = m_controls.testBox->text();
+    if (!checkDataText(text))
         return;
     if (!pause(50))
         return;
-    if (!send(encoding::stripSpaces(m_controls.testBox->text()).toLatin1()))
+    if (!send(encoding::stripSpaces(text).toLatin1()))
         return;
-    m_window->receiveMonitor().appendToLog(m_controls.testBox->text() + QStringLiteral("\r\n"));
+    m_window->receiveMonitor().appendToLog(text + QStringLiteral("\r\n"));
 }
