@@ -68,8 +68,9 @@ LearningTable::LearningTable(const std::array<QWidget*, 3>& pageLayers)
         QWidget* layer = pageLayers[info.number - 1];
 
         Entry& e = m_entries[entry - 1];
-        e.relay = makeSelector(layer, QStringLiteral("组合框%1").arg(entry, 3, 10, QLatin1Char('0')),
-                               QRect(place.relayX, y, 55, 20), relayChoiceTexts(info.relayChoices));
+        e.relay =
+            makeSelector(layer, QStringLiteral("组合框%1").arg(entry, 3, 10, QLatin1Char('0')),
+                         QRect(place.relayX, y, 55, 20), relayChoiceTexts(info.relayChoices));
         e.function = makeSelector(layer, QStringLiteral("组合框%1").arg(600 + entry),
                                   QRect(place.functionX, y, 38, 20),
                                   functionChoiceTexts(info.functionChoices));

@@ -15,9 +15,9 @@
 #include "protocol/Procedures.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QHelpEvent>
 #include <QLabel>
@@ -132,17 +132,19 @@ void MainWindow::buildWindow()
 
 void MainWindow::buildSerialGroup(QGroupBox* group)
 {
-    makeLabel(group, QStringLiteral("透明标签1"), QStringLiteral("端口号："), QRect(14, 33, 43, 16));
+    makeLabel(group, QStringLiteral("透明标签1"), QStringLiteral("端口号："),
+              QRect(14, 33, 43, 16));
     m_portBox = makeCentredEdit(group, QStringLiteral("编辑框1"), QStringLiteral("1"),
                                 QRect(62, 29, 98, 22));
     m_portBox->installEventFilter(this); // its tooltip shows which device each number opens
-    makeLabel(group, QStringLiteral("透明标签2"), QStringLiteral("波特率："), QRect(14, 64, 48, 16));
+    makeLabel(group, QStringLiteral("透明标签2"), QStringLiteral("波特率："),
+              QRect(14, 64, 48, 16));
     m_baudBox = makeCentredEdit(group, QStringLiteral("编辑框2"), QStringLiteral("9600"),
                                 QRect(62, 61, 98, 21));
-    m_startButton = makeButton(group, QStringLiteral("按钮1"), QStringLiteral("启动"),
-                               QRect(14, 91, 70, 30));
-    m_clearButton = makeButton(group, QStringLiteral("按钮3"), QStringLiteral("清空→"),
-                               QRect(98, 91, 70, 30));
+    m_startButton =
+        makeButton(group, QStringLiteral("按钮1"), QStringLiteral("启动"), QRect(14, 91, 70, 30));
+    m_clearButton =
+        makeButton(group, QStringLiteral("按钮3"), QStringLiteral("清空→"), QRect(98, 91, 70, 30));
     m_onTopBox = new QCheckBox(QStringLiteral("在所有窗口最前端"), group);
     m_onTopBox->setObjectName(QStringLiteral("选择框3"));
     m_onTopBox->setGeometry(12, 125, 120, 20);
@@ -169,16 +171,17 @@ void MainWindow::buildConfigGroup(QGroupBox* group)
                QRect(190, 16, 72, 35));
     makeButton(group, QStringLiteral("按钮008"), QStringLiteral("生成开\r\n关面板"),
                QRect(275, 16, 72, 35));
-    m_modeSelector = makeSelector(group, QStringLiteral("组合框1"), QRect(8, 125, 88, 20),
-                                  {QStringLiteral("复位开关"), QStringLiteral("船型开关"),
-                                   QStringLiteral("传感器")});
-    makeButton(group, QStringLiteral("按钮005"), QStringLiteral("设置模式"), QRect(100, 125, 72, 20));
+    m_modeSelector = makeSelector(
+        group, QStringLiteral("组合框1"), QRect(8, 125, 88, 20),
+        {QStringLiteral("复位开关"), QStringLiteral("船型开关"), QStringLiteral("传感器")});
+    makeButton(group, QStringLiteral("按钮005"), QStringLiteral("设置模式"),
+               QRect(100, 125, 72, 20));
 
     QStringList addresses;
     for (int value = 0; value <= 0xFE; ++value)
         addresses.append(QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper());
-    m_addressSelector = makeSelector(group, QStringLiteral("组合框2"), QRect(184, 125, 88, 20),
-                                     addresses);
+    m_addressSelector =
+        makeSelector(group, QStringLiteral("组合框2"), QRect(184, 125, 88, 20), addresses);
     m_addressSelector->hide();
     m_addressButton = makeButton(group, QStringLiteral("按钮006"), QStringLiteral("设置地址"),
                                  QRect(276, 125, 72, 20));
@@ -187,8 +190,9 @@ void MainWindow::buildConfigGroup(QGroupBox* group)
 
 void MainWindow::buildLearningGroup(QGroupBox* group)
 {
-    m_tabs = new PagedTabControl(group, {QStringLiteral("控制学习区1"), QStringLiteral("控制学习区2"),
-                                         QStringLiteral("状态反馈学习区"), QStringLiteral("使用说明")});
+    m_tabs =
+        new PagedTabControl(group, {QStringLiteral("控制学习区1"), QStringLiteral("控制学习区2"),
+                                    QStringLiteral("状态反馈学习区"), QStringLiteral("使用说明")});
     m_tabs->setObjectName(QStringLiteral("选择夹1"));
     m_tabs->setGeometry(7, 16, 1060, 472);
 
@@ -214,13 +218,14 @@ void MainWindow::buildLearningGroup(QGroupBox* group)
                    QStringLiteral("本页写入模块"), QRect(902, 383, 100, 35));
     }
 
-    m_testBox = makeUpperCaseEdit(m_tabs->layer(0), QStringLiteral("编辑框5"), QRect(720, 280, 337, 48));
+    m_testBox =
+        makeUpperCaseEdit(m_tabs->layer(0), QStringLiteral("编辑框5"), QRect(720, 280, 337, 48));
     QFont testFont;
     testFont.setPixelSize(12);
     testFont.setWeight(QFont::Normal);
     m_testBox->setFont(testFont);
-    m_testButton = makeButton(m_tabs->layer(0), QStringLiteral("按钮13"), QStringLiteral("发送测试↑"),
-                              QRect(832, 336, 100, 35));
+    m_testButton = makeButton(m_tabs->layer(0), QStringLiteral("按钮13"),
+                              QStringLiteral("发送测试↑"), QRect(832, 336, 100, 35));
 
     auto* usage = new QTextEdit(m_tabs->layer(3));
     usage->setObjectName(QStringLiteral("超级编辑框1"));
@@ -254,8 +259,8 @@ void MainWindow::buildLearningGroup(QGroupBox* group)
 
 void MainWindow::connectHandlers()
 {
-    m_procedures = new BusProcedures(
-        *this, m_dialogs, {m_progress, m_modeSelector, m_addressSelector, m_testBox});
+    m_procedures = new BusProcedures(*this, m_dialogs,
+                                     {m_progress, m_modeSelector, m_addressSelector, m_testBox});
     auto onClick = [this](const char* name, auto handler) {
         QPushButton* button = findChild<QPushButton*>(QString::fromUtf8(name));
         Q_ASSERT(button);
@@ -424,8 +429,9 @@ void MainWindow::saveConfiguration()
     QString reason;
     if (!writeIniFile(m_configPath, document, &reason)) {
         // The technician must know the table was not kept.
-        m_dialogs.showMessage(QStringLiteral("配置文件保存失败：\r\n%1\r\n%2").arg(m_configPath, reason),
-                              QStringLiteral("信息："), false);
+        m_dialogs.showMessage(
+            QStringLiteral("配置文件保存失败：\r\n%1\r\n%2").arg(m_configPath, reason),
+            QStringLiteral("信息："), false);
     }
 }
 

@@ -32,9 +32,9 @@ class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    static const QString titleBase;       // "TVK配置程序_继电器模块_V1.1   ", three blanks
-    static const QString closedStatus;    // "状态：串口未打开..."
-    static const QString fileFilter;      // the file dialog's one choice
+    static const QString titleBase;    // "TVK配置程序_继电器模块_V1.1   ", three blanks
+    static const QString closedStatus; // "状态：串口未打开..."
+    static const QString fileFilter;   // the file dialog's one choice
 
     // `dataFolder` holds the automatic configuration file and the `ports` folder.
     MainWindow(const QString& dataFolder, UserDialogs& dialogs, QWidget* parent = nullptr);
@@ -97,8 +97,8 @@ private:
     bool m_shutDownDone = false;
     bool m_procedureRunning = false;
     bool m_outerSizeFitted = false;
-    QString m_lastDialogFile;       // the file dialog remembers the last chosen path
-    QString m_dialogDefaultSuffix;  // set by Save As, kept for later dialogs
+    QString m_lastDialogFile;      // the file dialog remembers the last chosen path
+    QString m_dialogDefaultSuffix; // set by Save As, kept for later dialogs
 
     std::unique_ptr<PortLocator> m_locator;
     SerialPort* m_port = nullptr;

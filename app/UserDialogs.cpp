@@ -8,10 +8,9 @@ int WidgetDialogs::showMessage(const QString& text, const QString& caption, bool
 {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QPointer<QMessageBox> box = new QMessageBox(QMessageBox::NoIcon, caption, shown,
-                                                withCancel ? QMessageBox::Ok | QMessageBox::Cancel
-                                                           : QMessageBox::Ok,
-                                                m_owner);
+    QPointer<QMessageBox> box = new QMessageBox(
+        QMessageBox::NoIcon, caption, shown,
+        withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, m_owner);
     box->setWindowModality(Qt::ApplicationModal);
     box->setDefaultButton(QMessageBox::Ok);
     box->setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::Ok);

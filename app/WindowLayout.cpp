@@ -58,8 +58,7 @@ QLineEdit* makeUpperCaseEdit(QWidget* parent, const QString& name, const QRect& 
     return edit;
 }
 
-PagedTabControl::PagedTabControl(QWidget* parent, const QStringList& captions)
-    : QTabWidget(parent)
+PagedTabControl::PagedTabControl(QWidget* parent, const QStringList& captions) : QTabWidget(parent)
 {
     for (const QString& caption : captions) {
         addTab(new QWidget, caption);
@@ -93,19 +92,24 @@ QString usageText()
 {
     const QStringList lines = {
         QString(109, QLatin1Char(' ')),
-        QStringLiteral("1、端口号：右键点击“我的电脑”-“管理”-“设备管理器”-“端口”，根据实际端口号进行填写，波特率默认9600；"),
+        QStringLiteral("1、端口号：右键点击“我的电脑”-“管理”-“设备管理器”-"
+                       "“端口”，根据实际端口号进行填写，波特率默认9600；"),
         QString(),
-        QStringLiteral("2、填写正确的“端口号”后，点击“启动”。启动成功后，部分依赖串口通讯的按钮变为可点击状态；"),
+        QStringLiteral("2、填写正确的“端口号”后，点击“启动”。启动成功后，部分依赖串口通讯的按钮变为"
+                       "可点击状态；"),
         QString(),
-        QStringLiteral("3、先选择需要控制的那一个继电器，然后选择功能（开关、翻转、点动等），最后在文本输入框填写自定义的指令；"),
+        QStringLiteral("3、先选择需要控制的那一个继电器，然后选择功能（开关、翻转、点动等），最后在"
+                       "文本输入框填写自定义的指令；"),
         QString(),
-        QStringLiteral("4、自定义数据写入模块后，当模块接收到用户自定义的数据，就会执行对应设置的动作；"),
+        QStringLiteral(
+            "4、自定义数据写入模块后，当模块接收到用户自定义的数据，就会执行对应设置的动作；"),
         QString(),
         QStringLiteral("5、每条自定义指令总长不能超过40个字节（场景数据也应计算在内）。"),
         QString(),
         QStringLiteral("6、建议填写好所有学习指令后，一次性写入模块；"),
         QString(),
-        QStringLiteral("注意：设置场景功能时，自定义数据前面需要定义每个继电器的状态。01开 00关 FF不动作  8字节+用户数据  或16字节+用户数据"),
+        QStringLiteral("注意：设置场景功能时，自定义数据前面需要定义每个继电器的状态。01开 00关 "
+                       "FF不动作  8字节+用户数据  或16字节+用户数据"),
     };
     return lines.join(QStringLiteral("\r\n"));
 }

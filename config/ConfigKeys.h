@@ -25,8 +25,8 @@ struct ConfigValues
 {
     QString portNumber;
     QString baudRate;
-    std::array<QString, 123> dataText;   // index = entry number - 1
-    std::array<int, 123> relayIndex{};   // not clamped: the window clamps
+    std::array<QString, 123> dataText; // index = entry number - 1
+    std::array<int, 123> relayIndex{}; // not clamped: the window clamps
     std::array<int, 123> functionIndex{};
 };
 

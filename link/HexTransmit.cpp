@@ -31,7 +31,8 @@ QByteArray hexTextToBytes(const QByteArray& hexText)
     QByteArray bytes;
     bytes.reserve((hexText.size() + 1) / 2);
     for (qsizetype i = 0; i < hexText.size(); i += 2)
-        bytes.append(char(hexPairToByte(hexText.constData() + i, qMin<qsizetype>(2, hexText.size() - i))));
+        bytes.append(
+            char(hexPairToByte(hexText.constData() + i, qMin<qsizetype>(2, hexText.size() - i))));
     return bytes;
 }
 

@@ -27,8 +27,8 @@ QStringList PortLocator::orderedDevices(QStringList systemLocations)
         const QRegularExpressionMatch m = usb.match(location);
         if (!m.hasMatch())
             return std::make_tuple(2, 0, location);
-        return std::make_tuple(m.captured(1) == QLatin1String("USB") ? 0 : 1,
-                               m.captured(2).toInt(), location);
+        return std::make_tuple(m.captured(1) == QLatin1String("USB") ? 0 : 1, m.captured(2).toInt(),
+                               location);
     };
     std::sort(systemLocations.begin(), systemLocations.end(),
               [&](const QString& a, const QString& b) { return key(a) < key(b); });

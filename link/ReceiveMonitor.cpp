@@ -95,8 +95,8 @@ void ReceiveMonitor::appendToLog(const QString& text)
     for (qsizetype i = 0; i < text.size() && room > 0; ++i) {
         const QChar c = text[i];
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
-            const bool pair = c == QLatin1Char('\r') && i + 1 < text.size() &&
-                              text[i + 1] == QLatin1Char('\n');
+            const bool pair =
+                c == QLatin1Char('\r') && i + 1 < text.size() && text[i + 1] == QLatin1Char('\n');
             const int width = pair ? 2 : 1;
             if (width > room)
                 break;

@@ -39,12 +39,11 @@ bool SerialPort::start()
 
     auto* port = new QSerialPort(this);
     port->setPortName(device);
-    const bool configured = port->open(QIODevice::ReadWrite) &&
-                            port->setBaudRate(m_baudRate) && m_baudRate > 0 &&
-                            port->setDataBits(QSerialPort::DataBits(m_dataBits)) &&
-                            port->setStopBits(stopBitsFor(m_stopBitsCode)) &&
-                            port->setParity(QSerialPort::NoParity) &&
-                            port->setFlowControl(QSerialPort::NoFlowControl);
+    const bool configured =
+        port->open(QIODevice::ReadWrite) && port->setBaudRate(m_baudRate) && m_baudRate > 0 &&
+        port->setDataBits(QSerialPort::DataBits(m_dataBits)) &&
+        port->setStopBits(stopBitsFor(m_stopBitsCode)) && port->setParity(QSerialPort::NoParity) &&
+        port->setFlowControl(QSerialPort::NoFlowControl);
     if (!configured) {
         delete port;
         return false;

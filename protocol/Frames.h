@@ -20,9 +20,18 @@ inline const QByteArray learningStart = "FD66666666AAAAAADF";
 inline const QByteArray learningEnd = "FD66666666AAAABBDF";
 
 // Area frames carry the area number (1..3) in the low half of their eighth byte.
-inline QByteArray erase(int area) { return "FD66666666AABBF" + QByteArray::number(area) + "DF"; }
-inline QByteArray areaStart(int area) { return "FD66666666AAABA" + QByteArray::number(area) + "DF"; }
-inline QByteArray areaEnd(int area) { return "FD66666666AAABB" + QByteArray::number(area) + "DF"; }
+inline QByteArray erase(int area)
+{
+    return "FD66666666AABBF" + QByteArray::number(area) + "DF";
+}
+inline QByteArray areaStart(int area)
+{
+    return "FD66666666AAABA" + QByteArray::number(area) + "DF";
+}
+inline QByteArray areaEnd(int area)
+{
+    return "FD66666666AAABB" + QByteArray::number(area) + "DF";
+}
 
 // Mode frame for a mode selector index; empty for anything but 0..2 (nothing is sent).
 inline QByteArray mode(int index)

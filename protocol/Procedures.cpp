@@ -60,8 +60,7 @@ bool BusProcedures::send(const QByteArray& hexText)
     const QPointer<MainWindow> window = m_window;
     if (!window || window->isClosing())
         return false;
-    sendHexText(window->serialPort(), hexText,
-                [window] { return !window || window->isClosing(); });
+    sendHexText(window->serialPort(), hexText, [window] { return !window || window->isClosing(); });
     return window && !window->isClosing();
 }
 
@@ -210,8 +209,8 @@ void BusProcedures::runPageWrite(int area)
         m_controls.progress->setValue(encoding::progressAfterEntry(k));
     }
 
-    if (!pause(200) || !send(frames::areaEnd(area)) || !pause(200) ||
-        !send(frames::learningEnd) || !pause(100))
+    if (!pause(200) || !send(frames::areaEnd(area)) || !pause(200) || !send(frames::learningEnd) ||
+        !pause(100))
         return;
     m_controls.progress->setValue(100);
     m_controls.progress->setValue(0);

@@ -30,8 +30,8 @@ void HexTransmitTest::conversion_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("fixed frame") << QByteArray("FD66666666FF01FFDF")
                                  << QByteArray::fromHex("FD66666666FF01FFDF");
-    QTest::newRow("odd length: last digit is a high half") << QByteArray("ABC")
-                                                           << QByteArray::fromHex("ABC0");
+    QTest::newRow("odd length: last digit is a high half")
+        << QByteArray("ABC") << QByteArray::fromHex("ABC0");
     QTest::newRow("lower case is not a digit") << QByteArray("fd") << QByteArray::fromHex("00");
     QTest::newRow("mixed case") << QByteArray("Fd") << QByteArray::fromHex("F0");
     QTest::newRow("letter past F, low") << QByteArray("7G") << QByteArray::fromHex("70");
@@ -116,7 +116,8 @@ void HexTransmitTest::waitHandlesDeliveriesAndTimers()
     SerialPort port([&](int) { return bus.slavePath(); });
     QVERIFY(port.start());
     QByteArray delivered;
-    connect(&port, &SerialPort::dataArrived, this, [&](int value) { delivered.append(char(value)); });
+    connect(&port, &SerialPort::dataArrived, this,
+            [&](int value) { delivered.append(char(value)); });
     int ticks = 0;
     QTimer ticker;
     connect(&ticker, &QTimer::timeout, this, [&] { ++ticks; });

@@ -41,7 +41,8 @@ void fillDistinctly(LearningTable& table)
         const bool feedback = entry >= 83;
         table.setRelayIndex(entry, entry % (feedback ? 17 : 18));
         table.setFunctionIndex(entry, entry % (feedback ? 2 : 5));
-        table.setDataText(entry, QStringLiteral("%1 AB").arg(entry, 4, 16, QLatin1Char('0')).toUpper());
+        table.setDataText(entry,
+                          QStringLiteral("%1 AB").arg(entry, 4, 16, QLatin1Char('0')).toUpper());
     }
     table.setRelayIndex(5, -1); // a selector holding nothing is kept as such
 }
@@ -109,7 +110,8 @@ void LifecycleTest::quittingWritesEveryKey()
     QVERIFY(QFile::exists(automatic));
     const QByteArray bytes = fileBytes(automatic);
     QCOMPARE(bytes.count("\r\n"), 10 + 371); // ten section lines and every key
-    QVERIFY(bytes.startsWith(gbk::encode(QStringLiteral("[串口配置]\r\n端口号=\r\n波特率=\r\n[学习区指令1]\r\n数据01=\r\n"))));
+    QVERIFY(bytes.startsWith(gbk::encode(
+        QStringLiteral("[串口配置]\r\n端口号=\r\n波特率=\r\n[学习区指令1]\r\n数据01=\r\n"))));
     QVERIFY(bytes.endsWith(gbk::encode(QStringLiteral("功能配置框123=0\r\n"))));
 }
 
@@ -144,8 +146,8 @@ void LifecycleTest::openThenChangeThenQuit()
 {
     WindowFixture f;
     const QString opened = f.folder.filePath(QStringLiteral("客户A.tvkcf"));
-    const QByteArray openedBytes =
-        gbk::encode(QStringLiteral("[学习区指令1]\r\n数据01=0102\r\n[学习区1继电器]\r\n继电器框01=3\r\n"));
+    const QByteArray openedBytes = gbk::encode(
+        QStringLiteral("[学习区指令1]\r\n数据01=0102\r\n[学习区1继电器]\r\n继电器框01=3\r\n"));
     writeBytes(opened, openedBytes);
 
     f.dialogs.chooseNext(opened);
@@ -281,7 +283,8 @@ void LifecycleTest::killDuringSaveLeavesAWholeFile()
     writeBytes(path, first);
     for (int round = 0; round < 8; ++round) {
         QProcess saver;
-        saver.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--save-forever"), path});
+        saver.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--save-forever"), path});
         QVERIFY(saver.waitForStarted());
         QTest::qSleep(40 + QRandomGenerator::global()->bounded(120));
         ::kill(pid_t(saver.processId()), SIGKILL);

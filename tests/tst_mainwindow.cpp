@@ -162,12 +162,14 @@ void MainWindowTest::entriesStandInTheirGrid()
     QFETCH(QPoint, data);
     WindowFixture f;
     auto* tabs = f.find<QWidget>(QStringLiteral("选择夹1"));
-    auto* relayBox = f.find<QComboBox>(QStringLiteral("组合框%1").arg(entry, 3, 10, QLatin1Char('0')));
+    auto* relayBox =
+        f.find<QComboBox>(QStringLiteral("组合框%1").arg(entry, 3, 10, QLatin1Char('0')));
     auto* functionBox = f.find<QComboBox>(QStringLiteral("组合框%1").arg(600 + entry));
     auto* dataBox = f.find<QLineEdit>(QStringLiteral("编辑框%1").arg(100 + entry));
     QVERIFY(relayBox && functionBox && dataBox);
     QCOMPARE(QRect(relayBox->mapTo(tabs, QPoint()), relayBox->size()), QRect(relay, QSize(55, 20)));
-    QCOMPARE(QRect(functionBox->mapTo(tabs, QPoint()), functionBox->size()), QRect(function, QSize(38, 20)));
+    QCOMPARE(QRect(functionBox->mapTo(tabs, QPoint()), functionBox->size()),
+             QRect(function, QSize(38, 20)));
     QCOMPARE(QRect(dataBox->mapTo(tabs, QPoint()), dataBox->size()), QRect(data, QSize(230, 20)));
     QCOMPARE(LearningTable::areaOfEntry(entry), (entry - 1) / 41 + 1);
 }
@@ -185,7 +187,8 @@ void MainWindowTest::choiceLists()
         const bool feedback = entry >= 83;
         QCOMPARE(choicesOf(table.relaySelector(entry)),
                  feedback ? relays : relays + QStringList{QStringLiteral("场景")});
-        QCOMPARE(choicesOf(table.functionSelector(entry)), feedback ? functions.mid(0, 2) : functions);
+        QCOMPARE(choicesOf(table.functionSelector(entry)),
+                 feedback ? functions.mid(0, 2) : functions);
         QCOMPARE(table.relaySelector(entry)->objectName(),
                  QStringLiteral("组合框%1").arg(entry, 3, 10, QLatin1Char('0')));
     }
@@ -266,7 +269,8 @@ void MainWindowTest::usagePageIsFixedAndReadOnly()
     QVERIFY(text.startsWith(QString(109, QLatin1Char(' ')) + QStringLiteral("\r\n1、端口号：")));
     QVERIFY(text.endsWith(QStringLiteral("或16字节+用户数据")));
     QCOMPARE(text.count(QStringLiteral("\r\n")), 13);
-    QCOMPARE(usage->toPlainText(), QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    QCOMPARE(usage->toPlainText(),
+             QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     QCOMPARE(usage->palette().color(QPalette::Base), QColor(236, 236, 236));
 }
 
@@ -338,8 +342,9 @@ void MainWindowTest::selectorIndicesAreClamped()
         QCOMPARE(table.functionIndex(entry), selected);
     }
     if (selected == -1)
-        QCOMPARE((relay ? table.relaySelector(entry) : table.functionSelector(entry))->currentText(),
-                 QString());
+        QCOMPARE(
+            (relay ? table.relaySelector(entry) : table.functionSelector(entry))->currentText(),
+            QString());
 }
 
 void MainWindowTest::startOnTheTtyShowsItsSettings_data()
@@ -353,10 +358,12 @@ void MainWindowTest::startOnTheTtyShowsItsSettings_data()
     QTest::newRow("0 is clamped to 1") << "0" << 1 << "9600" << at1;
     QTest::newRow("empty box is port 1") << "" << 1 << "9600" << at1;
     QTest::newRow("COM3 has no leading number") << "COM3" << 1 << "9600" << at1;
-    QTest::newRow("full-width digit") << "３" << 3 << "9600"
-                                      << QStringLiteral("状态：串口号:3,波特率:9600,数据位:8,停止位:1,奇偶效验:假");
-    QTest::newRow("blanks, sign, trailing text") << " +12x" << 12 << "１９２００bps"
-                                                 << QStringLiteral("状态：串口号:12,波特率:19200,数据位:8,停止位:1,奇偶效验:假");
+    QTest::newRow("full-width digit")
+        << "３" << 3 << "9600"
+        << QStringLiteral("状态：串口号:3,波特率:9600,数据位:8,停止位:1,奇偶效验:假");
+    QTest::newRow("blanks, sign, trailing text")
+        << " +12x" << 12 << "１９２００bps"
+        << QStringLiteral("状态：串口号:12,波特率:19200,数据位:8,停止位:1,奇偶效验:假");
 }
 
 void MainWindowTest::startOnTheTtyShowsItsSettings()

@@ -41,8 +41,8 @@ void ReceiveMonitorTest::oneDeliveryIsOneLine_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("line");
-    QTest::newRow("small values get a leading zero") << QByteArray::fromHex("000A10FF")
-                                                     << QStringLiteral("00 0A 10 FF \r\n");
+    QTest::newRow("small values get a leading zero")
+        << QByteArray::fromHex("000A10FF") << QStringLiteral("00 0A 10 FF \r\n");
     QTest::newRow("nine-byte reply") << QByteArray::fromHex("FD01020304050607DF")
                                      << QStringLiteral("FD 01 02 03 04 05 06 07 DF \r\n");
 }
@@ -73,7 +73,8 @@ void ReceiveMonitorTest::longStreamIsCutIntoLines()
         m_fixture->bus.reply(QByteArray(1, char(i)));
         waitWithEvents(1);
     }
-    QTRY_VERIFY(monitor().logText().endsWith(QStringLiteral("\r\n")) && monitor().idleInterval() == 0);
+    QTRY_VERIFY(monitor().logText().endsWith(QStringLiteral("\r\n")) &&
+                monitor().idleInterval() == 0);
     const QStringList lines = monitor().logText().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     QVERIFY2(lines.size() >= 3, qPrintable(monitor().logText()));
     // Every byte is there, in order, each as two digits and a blank.

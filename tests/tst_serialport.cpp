@@ -75,7 +75,7 @@ void SerialPortTest::sendWritesEveryByteInOneGo()
     QVERIFY(bus.isValid());
     SerialPort port([&](int) { return bus.slavePath(); });
     QVERIFY(port.start());
-    QVERIFY(port.send(QByteArray()));   // nothing to write is a success
+    QVERIFY(port.send(QByteArray())); // nothing to write is a success
     const QByteArray frame = QByteArray::fromHex("FD66666666FF00FFDF");
     QVERIFY(port.send(frame));
     QVERIFY(bus.waitForBytes(frame.size()));
@@ -171,8 +171,8 @@ void SerialPortTest::portNumbersFollowLinksThenPresentDevices()
 
 void SerialPortTest::presentDevicesAreNumberedUsbFirst()
 {
-    const QStringList present = {"/dev/ttyS1",   "/dev/ttyACM0", "/dev/ttyUSB10",
-                                 "/dev/ttyS0",   "/dev/ttyUSB2", "/dev/ttyAMA0"};
+    const QStringList present = {"/dev/ttyS1", "/dev/ttyACM0", "/dev/ttyUSB10",
+                                 "/dev/ttyS0", "/dev/ttyUSB2", "/dev/ttyAMA0"};
     const QStringList expected = {"/dev/ttyUSB2", "/dev/ttyUSB10", "/dev/ttyACM0",
                                   "/dev/ttyAMA0", "/dev/ttyS0",    "/dev/ttyS1"};
     QCOMPARE(PortLocator::orderedDevices(present), expected);

@@ -116,8 +116,8 @@ bool PtyBus::waitForBytes(qsizetype count, int timeoutMs) const
 void PtyBus::reply(const QByteArray& bytes) const
 {
     std::lock_guard lock(m_mutex);
-    if (m_master >= 0)
-        [[maybe_unused]] const ssize_t n = ::write(m_master, bytes.constData(), size_t(bytes.size()));
+    if (m_master >= 0) [[maybe_unused]]
+        const ssize_t n = ::write(m_master, bytes.constData(), size_t(bytes.size()));
 }
 
 void PtyBus::hangUp()

@@ -17,10 +17,7 @@ public:
     WindowFixture();
     ~WindowFixture();
 
-    template <typename T> T* find(const QString& name) const
-    {
-        return window->findChild<T*>(name);
-    }
+    template <typename T> T* find(const QString& name) const { return window->findChild<T*>(name); }
     QPushButton* button(const QString& name) const { return find<QPushButton>(name); }
     void click(const QString& name) const;
     // Types the port number and baud rate and clicks "启动"; true when the port is open.
