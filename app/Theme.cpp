@@ -38,11 +38,11 @@ QComboBox {
     border: 1px solid rgb(164, 185, 127);
     background: white;
     color: black;
-    padding: 0px 1px;
+    padding: 0px 0px 0px 1px;
 }
 QComboBox::drop-down {
     border-left: 1px solid rgb(164, 185, 127);
-    width: 13px;
+    width: 11px;
     background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fbfcf4, stop:1 #dfe7cc);
 }
 QComboBox::down-arrow { image: url(:/theme/arrow-down.xpm); width: 7px; height: 4px; }

@@ -36,7 +36,10 @@ public:
 class WidgetDialogs : public UserDialogs
 {
 public:
-    explicit WidgetDialogs(QWidget* owner) : m_owner(owner) {}
+    explicit WidgetDialogs(QWidget* owner = nullptr) : m_owner(owner) {}
+    // Boxes stay above their owner, which matters when the window is kept on top of all
+    // others: a modal box hidden behind it would look like a hang.
+    void setOwner(QWidget* owner) { m_owner = owner; }
     int showMessage(const QString& text, const QString& caption, bool withCancel) override;
     std::optional<QString> chooseFile(const FileDialogRequest& request) override;
 

@@ -1,5 +1,6 @@
 #include "app/WindowLayout.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,6 +47,8 @@ QComboBox* makeSelector(QWidget* parent, const QString& name, const QRect& place
     selector->addItems(choices);
     selector->setMaxVisibleItems(20);
     selector->setGeometry(place);
+    // The list may be wider than the narrow box, so that "第16路" is read whole.
+    selector->view()->setMinimumWidth(selector->view()->sizeHintForColumn(0) + 24);
     return selector;
 }
 

@@ -1,5 +1,6 @@
 #include "app/DataFolder.h"
 #include "app/MainWindow.h"
+#include "app/TerminationSignals.h"
 #include "app/UserDialogs.h"
 
 #include <QApplication>
@@ -19,8 +20,10 @@ int main(int argc, char* argv[])
                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
-    WidgetDialogs dialogs(nullptr);
+    WidgetDialogs dialogs;
     MainWindow window(defaultDataFolder(), dialogs);
+    dialogs.setOwner(&window);
+    closeOnTerminationSignals(&window);
     window.show();
     return QApplication::exec();
 }

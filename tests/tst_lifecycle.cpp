@@ -81,6 +81,8 @@ private slots:
     void failedSavesAreReportedAndKeepTheOldFile_data();
     void failedSavesAreReportedAndKeepTheOldFile();
     void killDuringSaveLeavesAWholeFile();
+    void terminationSignalSavesTheTable_data();
+    void terminationSignalSavesTheTable();
 };
 
 void LifecycleTest::firstStartWithoutFile()
@@ -292,6 +294,49 @@ void LifecycleTest::killDuringSaveLeavesAWholeFile()
         const QByteArray now = fileBytes(path);
         QVERIFY2(now == first || now == second, qPrintable(QString::number(now.size())));
     }
+}
+
+void LifecycleTest::terminationSignalSavesTheTable_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+void LifecycleTest::terminationSignalSavesTheTable()
+{
+    QFETCH(int, signalNumber);
+    // The program keeps its work beside itself when that folder can be written.
+    QTemporaryDir folder;
+    const QString program = folder.filePath(QStringLiteral("relaytool"));
+    QVERIFY(QFile::copy(QStringLiteral(RELAYTOOL_PATH), program));
+    const QByteArray stored = gbk::encode(QStringLiteral("[学习区指令1]\r\n数据01=01 02\r\n"));
+    writeBytes(folder.filePath(QStringLiteral("配置.tvk")), stored);
+
+    QProcess tool;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    tool.setProcessEnvironment(environment);
+    tool.start(program, {});
+    QVERIFY(tool.waitForStarted());
+    // Ready once it catches the signal: bit (signal - 1) of the caught-signals mask.
+    const QString status = QStringLiteral("/proc/%1/status").arg(tool.processId());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            const QByteArray text = fileBytes(status);
+            const int at = text.indexOf("SigCgt:");
+            return at >= 0 &&
+                   (text.mid(at + 7, 17).trimmed().toULongLong(nullptr, 16) >> (signalNumber - 1)) & 1;
+        }(),
+        20000);
+    ::kill(pid_t(tool.processId()), signalNumber);
+    QVERIFY(tool.waitForFinished(20000));
+    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tool.exitCode(), 0);
+
+    const ConfigValues saved = readConfigValues(readIniFile(folder.filePath(QStringLiteral("配置.tvk"))));
+    QCOMPARE(saved.dataText[0], QStringLiteral("01 02"));
+    QCOMPARE(fileBytes(folder.filePath(QStringLiteral("配置.tvk"))).count("\r\n"), 10 + 371);
 }
 
 int main(int argc, char* argv[])
