@@ -16,6 +16,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QMoveEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
@@ -481,17 +482,26 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (!m_outerSizeFitted) {
-        m_outerSizeFitted = true;
-        // The frame is known only once the window is mapped.
+    if (!m_centred) {
+        m_centred = true;
         QTimer::singleShot(0, this, [this] { fitOuterSize(); });
     }
+}
+
+void MainWindow::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    // A window manager reports its frame some time after the window is shown; the outer
+    // size is fitted once it is known.
+    if (m_centred && !m_outerSizeFitted && frameGeometry().size() != geometry().size())
+        QTimer::singleShot(0, this, [this] { fitOuterSize(); });
 }
 
 void MainWindow::fitOuterSize()
 {
     const QSize frameExtra = frameGeometry().size() - geometry().size();
-    if (!frameExtra.isEmpty()) {
+    if (!m_outerSizeFitted && (frameExtra.width() > 0 || frameExtra.height() > 0)) {
+        m_outerSizeFitted = true;
         // Outer size as designed where the platform reports its frame, never smaller than
         // the groups and the status bar need.
         const QSize client = (designedOuterSize - frameExtra)

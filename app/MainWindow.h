@@ -71,6 +71,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -96,6 +97,7 @@ private:
     bool m_closing = false;
     bool m_shutDownDone = false;
     bool m_procedureRunning = false;
+    bool m_centred = false;
     bool m_outerSizeFitted = false;
     QString m_lastDialogFile;      // the file dialog remembers the last chosen path
     QString m_dialogDefaultSuffix; // set by Save As, kept for later dialogs

@@ -4,7 +4,7 @@ set -eu
 cd "$(dirname "$0")/.."
 scripts/build.sh
 for b in build/bench/bench_*; do
-    [ -x "$b" ] || continue
+    [ -f "$b" ] && [ -x "$b" ] || continue
     echo "== $(basename "$b")"
     QT_QPA_PLATFORM=offscreen "$b"
 done
