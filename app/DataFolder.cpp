@@ -2,17 +2,34 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace {
+
+// Permission bits do not tell the whole story (read-only mounts, administrators), so the
+// folder is asked to hold a file.
+bool canCreateFilesIn(const QString& folder)
+{
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".write-probe-XXXXXX")));
+    return probe.open();
+}
+
+} // namespace
+
+QString chooseDataFolder(const QString& programFolder, const QString& perUserFolder)
+{
+    if (canCreateFilesIn(programFolder))
+        return programFolder;
+    QDir().mkpath(perUserFolder);
+    return perUserFolder;
+}
 
 QString defaultDataFolder()
 {
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    if (QFileInfo(programFolder).isWritable())
-        return programFolder;
-    const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    QDir().mkpath(perUser);
-    return perUser;
+    return chooseDataFolder(
+        QCoreApplication::applicationDirPath(),
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 
 QString automaticConfigPath(const QString& dataFolder)

@@ -1,4 +1,5 @@
 // Start-up, shutdown, and moving the table between the window and configuration files.
+#include "app/DataFolder.h"
 #include "app/LearningTable.h"
 #include "config/ConfigKeys.h"
 #include "config/GbkText.h"
@@ -81,6 +82,7 @@ private slots:
     void failedSavesAreReportedAndKeepTheOldFile_data();
     void failedSavesAreReportedAndKeepTheOldFile();
     void killDuringSaveLeavesAWholeFile();
+    void dataFolderFallsBackToThePerUserFolder();
     void terminationSignalSavesTheTable_data();
     void terminationSignalSavesTheTable();
 };
@@ -294,6 +296,17 @@ void LifecycleTest::killDuringSaveLeavesAWholeFile()
         const QByteArray now = fileBytes(path);
         QVERIFY2(now == first || now == second, qPrintable(QString::number(now.size())));
     }
+}
+
+void LifecycleTest::dataFolderFallsBackToThePerUserFolder()
+{
+    QTemporaryDir folder;
+    const QString perUser = folder.filePath(QStringLiteral("user/relaytool"));
+    QCOMPARE(chooseDataFolder(folder.path(), perUser), folder.path());
+    QVERIFY(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).isEmpty()); // no probe left
+    // A folder no one can create files in, administrators included.
+    QCOMPARE(chooseDataFolder(QStringLiteral("/proc"), perUser), perUser);
+    QVERIFY(QFileInfo(perUser).isDir());
 }
 
 void LifecycleTest::terminationSignalSavesTheTable_data()
