@@ -7,6 +7,8 @@
 #include <QTabBar>
 #include <QValidator>
 
+#include <limits>
+
 namespace {
 
 // Typed and pasted letters become upper case one character for one, so the caret stays put.
@@ -58,6 +60,8 @@ QLineEdit* makeUpperCaseEdit(QWidget* parent, const QString& name, const QRect& 
     edit->setObjectName(name);
     edit->setGeometry(place);
     edit->setValidator(new UpperCaseValidator(edit));
+    // No length limit: an overlong text must reach the check whole, to be reported as such.
+    edit->setMaxLength(std::numeric_limits<int>::max());
     return edit;
 }
 

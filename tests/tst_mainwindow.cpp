@@ -307,6 +307,10 @@ void MainWindowTest::typedLettersBecomeUpperCaseWhereAsked()
     QCOMPARE(typed("编辑框101", QStringLiteral("0a")), QStringLiteral("0A"));
     QCOMPARE(typed("编辑框223", QStringLiteral("fd")), QStringLiteral("FD"));
     QCOMPARE(typed("编辑框1", QStringLiteral("com")), QStringLiteral("com"));
+    // No length limit in the data and test boxes.
+    const QString longText(40000, QLatin1Char('A'));
+    f.find<QLineEdit>(QStringLiteral("编辑框5"))->setText(longText);
+    QCOMPARE(f.find<QLineEdit>(QStringLiteral("编辑框5"))->text().size(), longText.size());
     QCOMPARE(typed("编辑框2", QStringLiteral("ab")), QStringLiteral("ab"));
 }
 
