@@ -266,6 +266,15 @@ void runHandlerOf(QPushButton* button)
     emit button->clicked(false);
 }
 
+// Every position the progress bar takes, in order.
+QProgressBar* recordProgress(const WindowFixture& f, QList<int>& positions)
+{
+    auto* progress = f.find<QProgressBar>(QStringLiteral("进度条1"));
+    QObject::connect(progress, &QProgressBar::valueChanged, progress,
+                     [&positions](int value) { positions.append(value); });
+    return progress;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(EntrySetting)
@@ -376,9 +385,7 @@ void ProceduresTest::eraseLearningArea()
     WindowFixture f;
     QVERIFY(f.openPort());
     f.bus.clearReceived();
-    auto* progress = f.find<QProgressBar>(QStringLiteral("进度条1"));
-    connect(progress, &QProgressBar::valueChanged, progress,
-            [&](int value) { progressValues.append(value); });
+    QProgressBar* progress = recordProgress(f, progressValues);
 
     f.dialogs.answerNext(UserDialogs::answerCancel);
     f.click(button);
@@ -503,9 +510,7 @@ void ProceduresTest::pageWrite()
             expectedSelectors[s.entry - LearningTable::area(area).firstEntry] = {s.relay,
                                                                                  s.function};
     }
-    auto* progress = f.find<QProgressBar>(QStringLiteral("进度条1"));
-    connect(progress, &QProgressBar::valueChanged, progress,
-            [&](int value) { progressValues.append(value); });
+    QProgressBar* progress = recordProgress(f, progressValues);
     int progressWhileConfirming = -1;
     f.dialogs.onShow = [&](const ScriptedDialogs::Shown&) {
         progressWhileConfirming = progress->value();
@@ -579,9 +584,7 @@ void ProceduresTest::rejectedTextStopsThePageWrite()
     LearningTable& table = f.window->learningTable();
     fillArea(table, area, entries);
     const QList<QPair<int, int>> selectors = selectorsOf(table, area);
-    auto* progress = f.find<QProgressBar>(QStringLiteral("进度条1"));
-    connect(progress, &QProgressBar::valueChanged, progress,
-            [&](int value) { progressValues.append(value); });
+    recordProgress(f, progressValues);
 
     f.click(QString::fromUtf8(pageButtons[area - 1]));
 
