@@ -27,9 +27,8 @@ QString chooseDataFolder(const QString& programFolder, const QString& perUserFol
 
 QString defaultDataFolder()
 {
-    return chooseDataFolder(
-        QCoreApplication::applicationDirPath(),
-        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    return chooseDataFolder(QCoreApplication::applicationDirPath(),
+                            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 
 QString automaticConfigPath(const QString& dataFolder)

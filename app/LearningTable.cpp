@@ -49,7 +49,7 @@ const LearningAreaInfo& LearningTable::area(int number)
 
 int LearningTable::areaOfEntry(int entry)
 {
-    return (entry - 1) / LearningAreaInfo::entriesPerArea + 1;
+    return learning::areaOfEntry(entry);
 }
 
 LearningTable::LearningTable(const std::array<QWidget*, 3>& pageLayers)

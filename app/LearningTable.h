@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/LearningAreas.h"
+
 #include <QString>
 
 #include <array>
@@ -21,16 +23,14 @@ struct LearningAreaInfo
     const char* functionSection;
 
     int lastEntry() const { return firstEntry + entriesPerArea - 1; }
-    static constexpr int entriesPerArea = 41;
+    static constexpr int entriesPerArea = learning::entriesPerArea;
 };
 
 // The 123 learning entries. The controls are the data: nothing is copied out of them.
 class LearningTable
 {
 public:
-    static constexpr int entryCount = 123;
-    static constexpr int sceneRelayIndex = 17;
-    static constexpr int sceneFunctionIndex = 4;
+    static constexpr int entryCount = learning::entryCount;
 
     static const LearningAreaInfo& area(int number);
     static int areaOfEntry(int entry);

@@ -16,13 +16,13 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QMoveEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMoveEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>

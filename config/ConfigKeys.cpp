@@ -1,13 +1,11 @@
 #include "config/ConfigKeys.h"
 
+#include "app/LearningAreas.h"
 #include "config/GbkText.h"
 #include "config/IniDocument.h"
 #include "link/NumberText.h"
 
 namespace {
-
-constexpr int entriesPerArea = 41;
-constexpr int areaCount = 3;
 
 // Entry numbers in key names have at least two digits: "数据07", "数据42", "数据100".
 QString keyName(const QString& prefix, int entryNumber)
@@ -21,7 +19,7 @@ std::vector<ConfigKey> buildKeys()
     {
         ConfigKey::Kind kind;
         const char16_t* prefix;
-        const char16_t* sections[areaCount];
+        const char16_t* sections[learning::areaCount];
     };
     static const KindSections kinds[] = {
         {ConfigKey::Kind::Data, u"数据", {u"学习区指令1", u"学习区指令2", u"学习区指令3"}},
@@ -32,16 +30,16 @@ std::vector<ConfigKey> buildKeys()
     };
 
     std::vector<ConfigKey> keys;
-    keys.reserve(2 + 3 * areaCount * entriesPerArea);
+    keys.reserve(2 + 3 * learning::entryCount);
     const QString portSection = QStringLiteral("串口配置");
     keys.push_back({ConfigKey::Kind::PortNumber, 0, portSection, QStringLiteral("端口号")});
     keys.push_back({ConfigKey::Kind::BaudRate, 0, portSection, QStringLiteral("波特率")});
     for (const KindSections& kind : kinds) {
         const QString prefix = QString::fromUtf16(kind.prefix);
-        for (int area = 0; area < areaCount; ++area) {
-            const QString section = QString::fromUtf16(kind.sections[area]);
-            for (int place = 1; place <= entriesPerArea; ++place) {
-                const int entryNumber = area * entriesPerArea + place;
+        for (int area = 1; area <= learning::areaCount; ++area) {
+            const QString section = QString::fromUtf16(kind.sections[area - 1]);
+            for (int place = 0; place < learning::entriesPerArea; ++place) {
+                const int entryNumber = learning::firstEntryOfArea(area) + place;
                 keys.push_back({kind.kind, entryNumber, section, keyName(prefix, entryNumber)});
             }
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/LearningAreas.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -25,9 +27,9 @@ struct ConfigValues
 {
     QString portNumber;
     QString baudRate;
-    std::array<QString, 123> dataText; // index = entry number - 1
-    std::array<int, 123> relayIndex{}; // not clamped: the window clamps
-    std::array<int, 123> functionIndex{};
+    std::array<QString, learning::entryCount> dataText; // index = entry number - 1
+    std::array<int, learning::entryCount> relayIndex{}; // not clamped: the window clamps
+    std::array<int, learning::entryCount> functionIndex{};
 };
 
 // All 371 keys from one document: missing texts are empty, selector values go through the

@@ -17,34 +17,23 @@ ReceiveMonitor::ReceiveMonitor(QPlainTextEdit* log, QTimer* idleTimer, QObject* 
     m_log->setUndoRedoEnabled(false);
 }
 
-namespace {
-
-void appendPiece(QString& text, int value)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    text.append(QLatin1Char(digits[(value >> 4) & 0xF]));
-    text.append(QLatin1Char(digits[value & 0xF]));
-    text.append(QLatin1Char(' '));
-}
-
-} // namespace
-
 void ReceiveMonitor::showReceivedByte(int value)
 {
-    QString piece;
-    appendPiece(piece, value);
-    appendToLog(piece);
-    setIdleInterval(idleIntervalMs);
+    showReceivedBytes(QByteArray(1, char(value)));
 }
 
 void ReceiveMonitor::showReceivedBytes(const QByteArray& bytes)
 {
     if (bytes.isEmpty())
         return;
+    static const char digits[] = "0123456789ABCDEF";
     QString pieces;
     pieces.reserve(bytes.size() * 3);
-    for (const char byte : bytes)
-        appendPiece(pieces, quint8(byte));
+    for (const char byte : bytes) {
+        pieces.append(QLatin1Char(digits[(quint8(byte) >> 4) & 0xF]));
+        pieces.append(QLatin1Char(digits[quint8(byte) & 0xF]));
+        pieces.append(QLatin1Char(' '));
+    }
     appendToLog(pieces);
     setIdleInterval(idleIntervalMs);
 }

@@ -1,5 +1,6 @@
 #include "protocol/EntryEncoding.h"
 
+#include "app/LearningAreas.h"
 #include "config/GbkText.h"
 
 #include <algorithm>
@@ -8,7 +9,6 @@ namespace encoding {
 
 namespace {
 
-constexpr int entriesPerArea = 41;
 constexpr int sceneRelayIndex = 17;
 constexpr int sceneFunctionIndex = 4;
 constexpr int lastRelayIndexFeedback = 16;
@@ -23,11 +23,6 @@ bool isHexDigit(QChar character)
 bool isAcceptedData(const QString& strippedText)
 {
     return validateHexText(strippedText) == verdictValid;
-}
-
-int firstEntryOfArea(int area)
-{
-    return (area - 1) * entriesPerArea + 1;
 }
 
 } // namespace
@@ -72,10 +67,9 @@ QString dataTextProblem(const QString& typedText)
 EncodedEntry encodeLearningEntry(int area, const EntryValues& entry)
 {
     const EncodedEntry leftOut;
-    if (area < 1 || area > 3)
+    if (area < 1 || area > learning::areaCount)
         return leftOut;
-    const int first = firstEntryOfArea(area);
-    if (entry.entryNumber < first || entry.entryNumber >= first + entriesPerArea)
+    if (learning::areaOfEntry(entry.entryNumber) != area || entry.entryNumber < 1)
         return leftOut;
     // Spaces only is not empty: such an entry still teaches a frame without data bytes.
     if (entry.dataText.isEmpty())
@@ -130,7 +124,7 @@ EncodedEntry encodeLearningEntry(int area, const EntryValues& entry)
 int progressAfterEntry(int k)
 {
     // Whole numbers keep the cut toward zero exact, with no rounding of 2.4391 involved.
-    const int place = std::clamp(k, 0, entriesPerArea);
+    const int place = std::clamp(k, 0, learning::entriesPerArea);
     return place * 24391 / 10000;
 }
 
